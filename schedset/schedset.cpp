@@ -10,7 +10,7 @@
 #include <sched.h>
 #include <unistd.h>
 
-static constexpr char maintainer[] = "rttools-maintainers@lists.example.org";
+static constexpr char maintainer[] = MAINTAINER;
 
 static void show_rt_info(const char *, int);
 static void show_min_max(void);

@@ -23,7 +23,7 @@ static const std::string usage =
     " -v, --verbose display status information\n"
     " -V, --version output version information\n\n"
     "You must give a priority if changing policy.\n\n"
-    "Report bugs and send patches to <rttools-maintainers@lists.example.org>\n";
+    "Report bugs and send patches to <" MAINTAINER ">\n";
 
 // Prints what the kernel says about the shell that the command became:
 // its pid, then rt_priority and policy (fields 40 and 41 of its stat).
