@@ -18,8 +18,8 @@ grep -q '^Maintainer: .*@' "$tmp/fields" || fail "no maintainer"
 dpkg-deb -x "$deb" "$tmp/root"
 r=$tmp/root/usr
 for f in bin/schedset bin/irlookup bin/quadsolve bin/lastparam \
-	share/man/man1/schedset.1 share/man/man1/irlookup.1 \
-	share/man/man1/quadsolve.1 share/man/man1/lastparam.1 \
+	share/man/man1/schedset.1.gz share/man/man1/irlookup.1.gz \
+	share/man/man1/quadsolve.1.gz share/man/man1/lastparam.1.gz \
 	share/bash-completion/completions/schedset \
 	share/bash-completion/completions/irlookup; do
 	[ -e "$r/$f" ] || fail "missing /usr/$f"
