@@ -143,6 +143,7 @@ scan(const char *buf, size_t n, struct key *keys, char (*kept)[piece_max + 1])
 	advance(buf, &c, n - 1);
 	size_t last = c.line + (n - 1 - c.line) / piece_max * piece_max;
 	for (int k = 0; k < nkeys; k++) {
+		// The empty name is in every piece, so in the last.
 		if (keys[k].len == 0)
 			keys[k].found = (long)last;
 		if (keys[k].found >= 0)
@@ -196,13 +197,15 @@ match(const char *buf, struct cursor *c, struct key *k, size_t e)
 	if (memcmp(buf + s, k->text, k->len) != 0)
 		return;
 	// No newline or NUL comes before the key's last byte, so those in
-	// front of e are those in front of s.
+	// front of e are those in front of s. The pieces of a line start
+	// every 255 bytes from its start, or from the block's, which is one.
 	advance(buf, c, e);
 	size_t piece = c->line + (s - c->line) / piece_max * piece_max;
 	if (e < piece + piece_max && c->text <= piece)
 		k->found = (long)piece;
 }
 
+// Moves the cursor on to `to`; each byte is looked at once per block.
 static void
 advance(const char *buf, struct cursor *c, size_t to)
 {
