@@ -1,36 +1,18 @@
-// libFuzzer target for the code table reader. An input is a command name up
-// to its first newline, then the code table. Every table must be read, and
-// parsing must agree with a plain walk that copies each column into a
+// libFuzzer target for the code table reader. Every table must be read,
+// and parsing must agree with a plain walk that copies each column into a
 // buffer as large as the line and hands that to strtol.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 #include "parser.h"
-
-static char dir[] = "/tmp/parse_fuzz.XXXXXX";
-static char base[sizeof dir + 2];
-static char name[sizeof base + 5];
-
-static void
-cleanup(void)
-{
-	unlink(name);
-	rmdir(dir);
-}
+#include "table.h"
 
 extern "C" int
 LLVMFuzzerInitialize(int *, char ***)
 {
-	if (mkdtemp(dir) == NULL) {
-		perror("mkdtemp");
-		exit(1);
-	}
-	snprintf(base, sizeof base, "%s/t", dir);
-	snprintf(name, sizeof name, "%s.conf", base);
-	atexit(cleanup);
+	table_init();
 	return 0;
 }
 
@@ -54,29 +36,14 @@ walk(const char *data, int column)
 extern "C" int
 LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-	const uint8_t *nl = (const uint8_t *)memchr(data, '\n', size);
-	size_t cmdlen = nl != NULL ? (size_t)(nl - data) : size;
-	size_t skip = nl != NULL ? cmdlen + 1 : size;
-	char *command = (char *)malloc(cmdlen + 1);
-	memcpy(command, data, cmdlen);
-	command[cmdlen] = '\0';
-	char *text = (char *)malloc(size - skip + 1);
-	memcpy(text, data + skip, size - skip);
-	text[size - skip] = '\0';
-
-	FILE *f = fopen(name, "w");
-	if (f == NULL || fwrite(text, 1, size - skip, f) != size - skip ||
-	    fclose(f) != 0) {
-		perror(name);
-		exit(1);
-	}
-	const char *args[] = {"irlookup", base, command, NULL};
+	struct fuzz_input in = table_write(data, size);
+	const char *args[] = {"irlookup", in.base, in.command, NULL};
 	struct ir_code r;
 	if (parse(&r, args) != &r)
 		abort();
 
 	// At every line start, a column in front of the first and a few past.
-	for (const char *line = text;; line++) {
+	for (const char *line = in.text;; line++) {
 		for (int c = -1; c <= 4; c++)
 			if (parsing(line, c) != walk(line, c)) {
 				fprintf(stderr, "parsing differs in column %d\n", c);
@@ -85,7 +52,6 @@ LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 		if ((line = strchr(line, '\n')) == NULL)
 			break;
 	}
-	free(command);
-	free(text);
+	table_free(&in);
 	return 0;
 }

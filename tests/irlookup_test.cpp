@@ -1,10 +1,12 @@
 #include "harness.h"
 #include "parser.h"
+#include "reference_parse.h"
 
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <gtest/gtest.h>
 
 static const std::string prog = PROG_IRLOOKUP;
@@ -145,6 +147,7 @@ TEST(Parser, PiecesAndBytes)
 	    // Text after a NUL byte is neither searched nor kept.
 	    {std::string("stop\t\t\t5\0 KEY_OK\t\t\t6\n", 21), "KEY_OK", {0, 0, 0, 0, 5}},
 	    {std::string("KEY_OK\t\t\0\t6\n", 12), "KEY_OK", {0, 0, 0, 0, 0}},
+	    {std::string("stop\t\t\t1\n\0stop\t\t\t2\n", 20), "", {0, 0, 0, 0, 1}},
 	    {"KEY_OK\t\t\t0x1C\r\nstop\t\t\t3", "KEY_OK", {0, 0, 0, 28, 3}},
 	    {"stop\t\t\t1\nstop\t\t\t2\n", "x", {0, 0, 0, 0, 2}},
 	};
@@ -171,5 +174,83 @@ TEST(Parser, PiecesAndBytes)
 		EXPECT_EQ(testing::internal::GetCapturedStdout(),
 		    "\nKonnte Datei " + base + ".conf nicht \xc3\xb6" "ffnen!\n");
 		EXPECT_EQ(r.command, 4);
+	}
+}
+
+// The block reader against the line-by-line one, for these names and
+// whatever table: one name ends in a newline, one has one inside, one is
+// longer than any piece.
+static void
+expect_same(const std::string &text, const std::string &what,
+    std::vector<std::string> commands = {})
+{
+	for (std::string c : {"KEY_12", "", "K", "KEY_1\n", "9\n", "KEY_1\na",
+	    "\t\t"})
+		commands.push_back(c);
+	commands.push_back(std::string(256, 'a'));
+	std::string base = table("same", text);
+	std::string path = base + ".conf";
+	for (const std::string &command : commands) {
+		const char *args[] = {"irlookup", base.c_str(), command.c_str(), nullptr};
+		ir_code got, want;
+		ASSERT_EQ(parse(&got, args), &got);
+		ASSERT_TRUE(reference_parse(&want, path.c_str(), command.c_str()));
+		EXPECT_TRUE(got.sb_pulse == want.sb_pulse &&
+		    got.sb_space == want.sb_space && got.adress == want.adress &&
+		    got.command == want.command && got.stop == want.stop)
+		    << what << ", command [" << command << "]: got " << got.command
+		    << " " << got.stop << ", want " << want.command << " " << want.stop;
+	}
+}
+
+TEST(Parser, AgreesWithLineReader)
+{
+	// Lines of any length around the piece size, with keys anywhere in
+	// them, NUL bytes and long stretches without a newline, over several
+	// blocks of the reader. Every line has numbers of its own, and each
+	// name k<n>_ its own stretch of the table, where it is last seen.
+	std::mt19937 rnd(7);
+	const char *const keys[] = {"sb_pulse", "sb_space", "adress", "stop",
+	    "KEY_1", "KEY_12", "K", "a"};
+	std::vector<std::string> names;
+	for (int i = 0; i < 40; i++)
+		names.push_back("k" + std::to_string(i) + "_");
+	std::string big;
+	for (int i = 0; big.size() < 400000; i++) {
+		if (rnd() % 60 == 0)
+			big += '\0';
+		size_t pad = rnd() % 4 == 0 ? 240 + rnd() % 280 : rnd() % 16;
+		big += std::string(pad, "aEY_1K\t"[rnd() % 7]);
+		big += (rnd() % 2 ? keys[rnd() % 8] : names[i / 100 % 40]) +
+		    "\t" + std::to_string(i) +
+		    "\t\t" + std::to_string(i);
+		if (rnd() % 50 == 0)
+			big += '\0';
+		big += rnd() % 9 == 0 ? "KEY_1\n" : rnd() % 9 == 0 ? "9" : "\n";
+	}
+	expect_same(big, "generated table", names);
+	expect_same(big.substr(0, big.size() - 1), "no final newline", names);
+
+	// A key near where the first block ends, in a line that crosses
+	// there with 254, 256 or 260 bytes: the piece left over at the end
+	// is unfinished, complete, or unfinished after a complete one.
+	for (size_t before : {254, 256, 260})
+		for (size_t at = 250; at <= 258; at++) {
+			std::string text;
+			while (text.size() + 100 < 65536 - before)
+				text += std::string(99, 'x') + "\n";
+			text += std::string(65536 - before - text.size() - 1, 'x') + "\n";
+			text += std::string(at, 'y') + "stop\t\t\t7\n";
+			expect_same(text, "stop at " + std::to_string(at) +
+			    " in a line that crosses the block end at " +
+			    std::to_string(before));
+		}
+
+	// The seeds of the fuzz targets: a command name, a newline, a table.
+	for (const auto &seed : std::filesystem::directory_iterator(FUZZ_CORPUS)) {
+		std::ifstream in(seed.path(), std::ios::binary);
+		std::string text((std::istreambuf_iterator<char>(in)), {});
+		size_t nl = text.find('\n');
+		expect_same(text.substr(nl + 1), seed.path(), {text.substr(0, nl)});
 	}
 }
